@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <mutex>
+
 #include <string>
 #include <string_view>
+#include "short_lock.h"
 
 #include "notice.h"
 
@@ -47,7 +49,7 @@ class Plugin {
   std::string ResultText();
 
  private:
-  std::mutex lock_;
+  ShortLock lock_;
   std::string result_text_;
 };
 

@@ -1,0 +1,1 @@
+# Windows tests: placeholder until the suites exist.
