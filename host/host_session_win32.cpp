@@ -18,6 +18,9 @@ constexpr UINT kTickMs = 10;
 // Without auto-acknowledge a screenshot waits this long for the notice to
 // settle.
 constexpr DWORD kShotDelayMs = 200;
+// Nested calls start once their outer notice has been up this long, so that
+// it is painted and settled beneath them.
+constexpr DWORD kNestedDelayMs = 100;
 
 class WindowsSession;
 WindowsSession* activeSession = nullptr;
@@ -43,6 +46,7 @@ class WindowsSession final : public HostSession {
     HWND window;
     DWORD since;
     bool shot;
+    std::function<void()> nested;
   };
 
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -56,25 +60,31 @@ class WindowsSession final : public HostSession {
     auto known = std::find_if(seen_.begin(), seen_.end(),
                               [&](const SeenNotice& seen) { return seen.window == notice; });
     if (known == seen_.end()) {
-      seen_.push_back({notice, ::GetTickCount(), false});
+      // Calls armed before this notice's call belong to this notice.
+      seen_.push_back({notice, ::GetTickCount(), false, std::exchange(pending_nested_, nullptr)});
       if (options_.auto_ack_ms) {
         std::fprintf(out_, "notice %s: %s\n", Escaped(WindowText(notice)).c_str(),
                      Escaped(NoticeMessage(notice)).c_str());
         std::fflush(out_);
       }
-      // Nested calls run from here, inside the notice's loop; their own
-      // notices are served by this same timer.
-      if (auto nested = std::exchange(pending_nested_, nullptr)) nested();
       return;
     }
     const DWORD age = ::GetTickCount() - known->since;
+    if (known->nested && age >= kNestedDelayMs) {
+      // Nested calls run from here, inside the notice's loop, as a host's
+      // timer would; their own notices are served by this same timer. The
+      // list of seen notices may change meanwhile: finish this tick.
+      const auto nested = std::exchange(known->nested, nullptr);
+      nested();
+      return;
+    }
     const DWORD ack_after = options_.auto_ack_ms ? static_cast<DWORD>(*options_.auto_ack_ms) : 0;
     if (!options_.shots_dir.empty() && !known->shot &&
         age >= (options_.auto_ack_ms ? ack_after : kShotDelayMs)) {
       known->shot = true;
       char name[32];
       std::snprintf(name, sizeof name, "\\notice-%02d.bmp", ++shots_);
-      SaveWindowImage(notice, options_.shots_dir + name);
+      SaveScreenImage(VisibleNoticesRect(), options_.shots_dir + name);
     }
     if (options_.auto_ack_ms && age >= ack_after) PressOk(notice);
   }

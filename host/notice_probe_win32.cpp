@@ -11,13 +11,29 @@ namespace {
 
 constexpr char kDialogClass[] = "#32770";
 
-BOOL CALLBACK FindNotice(HWND window, LPARAM found) {
+bool IsVisibleNotice(HWND window) {
   char window_class[16] = {};
   ::GetClassNameA(window, window_class, sizeof window_class);
-  if (std::strcmp(window_class, kDialogClass) == 0 && ::IsWindowVisible(window) &&
-      ::IsWindowEnabled(window)) {
+  return std::strcmp(window_class, kDialogClass) == 0 && ::IsWindowVisible(window);
+}
+
+BOOL CALLBACK FindNotice(HWND window, LPARAM found) {
+  if (IsVisibleNotice(window) && ::IsWindowEnabled(window)) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
+  }
+  return TRUE;
+}
+
+// Adds a visible notice's rectangle to the union, finishing any painting it
+// still owes first so that the screen shows it whole.
+BOOL CALLBACK AddNoticeRect(HWND window, LPARAM area) {
+  if (IsVisibleNotice(window)) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    auto* union_rect = reinterpret_cast<RECT*>(area);
+    ::UnionRect(union_rect, union_rect, &rect);
   }
   return TRUE;
 }
@@ -57,15 +73,18 @@ void PressOk(HWND notice) {
                  reinterpret_cast<LPARAM>(NoticeOkButton(notice)));
 }
 
-bool SaveWindowImage(HWND window, const std::string& path) {
-  ::RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT rect{};
-  ::GetWindowRect(window, &rect);
+RECT VisibleNoticesRect() {
+  RECT area{};
+  ::EnumThreadWindows(::GetCurrentThreadId(), AddNoticeRect, reinterpret_cast<LPARAM>(&area));
+  return area;
+}
+
+bool SaveScreenImage(const RECT& rect, const std::string& path) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return false;
 
+  ::GdiFlush();
   ScreenDc screen;
   const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&::DeleteDC)> memory{
       ::CreateCompatibleDC(screen.dc), &::DeleteDC};

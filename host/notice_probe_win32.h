@@ -23,7 +23,11 @@ HWND NoticeOkButton(HWND notice);
 // Dismisses the notice as its OK button would.
 void PressOk(HWND notice);
 
-// Saves what the screen shows of `window` (frame included) as a 24-bit BMP.
-bool SaveWindowImage(HWND window, const std::string& path);
+// The screen rectangle that the thread's visible notices cover together (an
+// outer notice with a nested one over it, say).
+RECT VisibleNoticesRect();
+
+// Saves what the screen shows inside `area` as a 24-bit BMP.
+bool SaveScreenImage(const RECT& area, const std::string& path);
 
 }  // namespace tovrel::host
