@@ -2,16 +2,21 @@
 // and a single acknowledgement.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
 
 namespace tovrel {
 
 // Raised when a notice cannot be shown at all; nothing was shown then.
-class NoticeError : public std::runtime_error {
+class NoticeError : public std::exception {
  public:
-  using std::runtime_error::runtime_error;
+  // `reason` is a string literal: raising the error must not need memory.
+  explicit NoticeError(const char* reason) noexcept : reason_(reason) {}
+  const char* what() const noexcept override { return reason_; }
+
+ private:
+  const char* reason_;
 };
 
 class NoticePresenter {

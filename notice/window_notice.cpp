@@ -8,6 +8,8 @@
 // notice): so it touches only the calling thread's windows, owns no window
 // across calls and waits on nothing but the thread's own message queue.
 #include <windows.h>
+// After windows.h:
+#include <commctrl.h>
 
 #include <algorithm>
 #include <memory>
@@ -77,6 +79,37 @@ HINSTANCE ThisModule() {
       reinterpret_cast<LPCSTR>(&NoticeDialogProc), &module);
   return module;
 }
+
+// The module's manifest (resource 2) asks for version 6 of the common
+// controls, so that the OK button takes the system's visual style. A DLL
+// cannot rely on the host's manifest: the module's own context is active
+// while the notice's windows are made, and only then, so that nothing the
+// host makes meanwhile is affected. Without it the controls are the classic
+// ones, which serve just as well.
+class CommonControlsContext {
+ public:
+  CommonControlsContext() {
+    ACTCTXA description{};
+    description.cbSize = sizeof description;
+    description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    description.hModule = ThisModule();
+    description.lpResourceName = MAKEINTRESOURCEA(2);
+    context_ = ::CreateActCtxA(&description);
+    if (context_ != INVALID_HANDLE_VALUE && !::ActivateActCtx(context_, &cookie_)) cookie_ = 0;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+  }
+  CommonControlsContext(const CommonControlsContext&) = delete;
+  CommonControlsContext& operator=(const CommonControlsContext&) = delete;
+  ~CommonControlsContext() {
+    if (cookie_ != 0) ::DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ::ReleaseActCtx(context_);
+  }
+
+ private:
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+  ULONG_PTR cookie_ = 0;
+};
 
 // The system's message font, as the user has set it (it follows the DPI).
 UniqueFont MessageFont() {
@@ -272,12 +305,17 @@ class WindowNotices final : public NoticePresenter {
     const UniqueFont font = MessageFont();
     const Layout layout = Measure(font.get(), text);
     NoticeState state;
-    const UniqueWindow dialog = CreateNoticeWindow(state);
+    UniqueWindow dialog;
+    HWND ok = nullptr;
+    {
+      const CommonControlsContext common_controls;
+      dialog = CreateNoticeWindow(state);
+      AddControl(dialog.get(), "STATIC", message.c_str(), SS_LEFT | WS_GROUP, kMessageId,
+                 layout.message, font.get());
+      ok = AddControl(dialog.get(), "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+                      layout.button, font.get());
+    }
     ::SetWindowTextA(dialog.get(), applicationTitle.c_str());
-    AddControl(dialog.get(), "STATIC", message.c_str(), SS_LEFT | WS_GROUP, kMessageId,
-               layout.message, font.get());
-    HWND ok = AddControl(dialog.get(), "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-                         IDOK, layout.button, font.get());
 
     RECT frame{0, 0, layout.client.cx, layout.client.cy};
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(dialog.get(), GWL_STYLE)),

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "module_fixture.h"
 #include "plugin_abi.h"
@@ -56,7 +57,8 @@ TEST_F(AbiTest, ExportsExactlyTheFiveEntryPointsByNameAndOrdinal) {
 TEST_F(AbiTest, ImportsOnlySystemLibraries) {
   HMODULE module = ::GetModuleHandleA(kModuleFile);
   const auto& directory = Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT);
-  const std::set<std::string> allowed{"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"};
+  const std::set<std::string> allowed{"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll",
+                                      "comctl32.dll"};
   for (const auto* import = At<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress);
        import->Name != 0; ++import) {
     std::string name = At<char>(module, import->Name);
@@ -64,6 +66,25 @@ TEST_F(AbiTest, ImportsOnlySystemLibraries) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     EXPECT_TRUE(allowed.contains(name)) << name;
   }
+}
+
+TEST_F(AbiTest, CarriesItsVersionAndACommonControlsManifest) {
+  const std::string path = ModuleBeside(kModuleFile);
+  std::vector<char> info(::GetFileVersionInfoSizeA(path.c_str(), nullptr));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  char* product = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(::VerQueryValueA(info.data(), "\\StringFileInfo\\040904b0\\ProductName",
+                               reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, "Tovrel's Plug-in");
+
+  HMODULE module = ::GetModuleHandleA(kModuleFile);
+  HRSRC manifest = ::FindResourceA(module, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(24));
+  ASSERT_NE(manifest, nullptr);
+  const std::string text(static_cast<const char*>(::LockResource(::LoadResource(module, manifest))),
+                         ::SizeofResource(module, manifest));
+  EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
 }
 
 #if defined(_WIN32) && !defined(_WIN64)
