@@ -57,7 +57,11 @@ function(tovrel_add_plugin target)
   else()
     target_sources(${target} PRIVATE module/load_hooks_posix.cpp)
     target_link_options(${target} PRIVATE
-      -Wl,--version-script=${CMAKE_SOURCE_DIR}/module/exports.map -Wl,--no-undefined)
+      -Wl,--version-script=${CMAKE_SOURCE_DIR}/module/exports.map)
+    # clang leaves its sanitizer runtime to the executable.
+    if(NOT TOVREL_SANITIZE STREQUAL "fuzzer")
+      target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
       ${CMAKE_SOURCE_DIR}/module/exports.map)
   endif()

@@ -20,6 +20,7 @@ namespace {
 
 std::string hostPath;
 std::string modulePath;
+std::string loadCyclesPath;
 
 std::vector<char*> Argv(std::vector<std::string>& args) {
   std::vector<char*> argv;
@@ -202,15 +203,44 @@ TEST(TerminalHost, NoTerminalLeavesTheModuleInert) {
   EXPECT_NE(output.find("Initialize(3) -> 0x00000000"), std::string::npos) << output;
 }
 
+// Each load shows its notice again, and the heap comes back to where it was.
+TEST(TerminalHost, ManyLoadCyclesShowEveryNoticeAndKeepNothing) {
+  constexpr int kCycles = 200;
+  Terminal terminal({loadCyclesPath, modulePath, std::to_string(kCycles)});
+  ASSERT_TRUE(terminal.Started());
+  for (int prompt = 1; prompt <= 2 * kCycles; ++prompt) {
+    ASSERT_TRUE(terminal.WaitFor(kPrompt, prompt)) << "prompt " << prompt;
+    terminal.Type("\n");
+  }
+  EXPECT_EQ(terminal.Finish(), 0);
+  const auto& screen = terminal.Screen();
+  std::size_t first = 0;
+  std::size_t halfway = 0;
+  std::size_t last = 0;
+  const auto at = screen.find("heap in use after cycle 1: ");
+  ASSERT_NE(at, std::string::npos) << screen.substr(screen.size() - 500);
+  ASSERT_EQ(std::sscanf(screen.c_str() + at,
+                        "heap in use after cycle 1: %zu bytes, after cycle %*d: %zu, after cycle "
+                        "%*d: %zu",
+                        &first, &halfway, &last),
+            3);
+  std::printf("heap in use after cycle 1: %zu bytes, after cycle %d: %zu, after cycle %d: %zu\n",
+              first, kCycles / 2, halfway, kCycles, last);
+  // The C library settles its own caches over the first cycles; after that
+  // any growth would be the module's.
+  EXPECT_LE(last, halfway) << "the heap grew across load cycles";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: terminal_host_tests PLUGIN_HOST MODULE\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: terminal_host_tests PLUGIN_HOST MODULE LOAD_CYCLES\n");
     return 2;
   }
   hostPath = argv[1];
   modulePath = argv[2];
+  loadCyclesPath = argv[3];
   return RUN_ALL_TESTS();
 }
