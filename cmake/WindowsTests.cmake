@@ -15,7 +15,8 @@ add_executable(tovrel_windows_tests
   windows/abi_test.cpp
   windows/entry_points_test.cpp
   windows/notice_window_test.cpp
-  windows/module_life_test.cpp)
+  windows/module_life_test.cpp
+  windows/load_cycles_test.cpp)
 target_include_directories(tovrel_windows_tests PRIVATE windows)
 target_link_libraries(tovrel_windows_tests PRIVATE tovrel_host_support gtest_main version)
 tovrel_static_runtime(tovrel_windows_tests)

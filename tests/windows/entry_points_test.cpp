@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "module_fixture.h"
 #include "notice_probe_win32.h"
@@ -103,6 +105,35 @@ TEST_F(EntryPointTest, CommandDuringATagNoticeLeavesTheTagItsResult) {
   });
   EXPECT_EQ(calls().parse_tag("outer", 0, outer.data()), 1);
   EXPECT_EQ(inner.Changed(), 1);
+  EXPECT_EQ(outer.Text(), "test");
+}
+
+TEST_F(EntryPointTest, ThreeDeepNestingClosesInnermostFirst) {
+  ResultBuffer outer;
+  ResultBuffer middle;
+  ResultBuffer inner;
+  std::vector<std::string> closed;
+  std::vector<bool> enclosing_disabled;
+  NoticeDriver driver([&](const SeenNotice& notice, int) {
+    for (std::size_t i = 0; i + 1 < driver.seen.size(); ++i) {
+      enclosing_disabled.push_back(!::IsWindowEnabled(driver.seen[i].window));
+    }
+    if (notice.message == "Parse Command Event. Command: outer") {
+      calls().parse_command("middle", "", 0, middle.data());
+    } else if (notice.message == "Parse Command Event. Command: middle") {
+      calls().parse_tag("inner", 0, inner.data());
+    }
+    closed.push_back(notice.message);
+    host::PressOk(notice.window);
+    return true;
+  });
+  EXPECT_EQ(calls().parse_command("outer", "", 0, outer.data()), 1);
+  EXPECT_EQ(closed, (std::vector<std::string>{"Parse Tag Event. Tag: inner",
+                                              "Parse Command Event. Command: middle",
+                                              "Parse Command Event. Command: outer"}));
+  EXPECT_EQ(std::count(enclosing_disabled.begin(), enclosing_disabled.end(), false), 0);
+  EXPECT_EQ(inner.Text(), "test");
+  EXPECT_EQ(middle.Text(), "test");
   EXPECT_EQ(outer.Text(), "test");
 }
 
