@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "application_title.h"
 #include "module_library.h"
 
 namespace {
@@ -72,13 +73,11 @@ std::string HostText(std::size_t size) {
   return text;
 }
 
+// The title the module gives this program's notices.
 std::string ProgramTitle() {
   std::string path(MAX_PATH, '\0');
   path.resize(::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  std::string name = path.substr(path.find_last_of('\\') + 1);
-  name = name.substr(0, name.find('.'));
-  ::CharLowerBuffA(name.data() + 1, static_cast<DWORD>(name.size() - 1));
-  return name;
+  return tovrel::TitleFromProgramPath(path, '\\');
 }
 
 }  // namespace

@@ -17,8 +17,9 @@ add_executable(tovrel_windows_tests
   windows/notice_window_test.cpp
   windows/module_life_test.cpp
   windows/load_cycles_test.cpp)
-target_include_directories(tovrel_windows_tests PRIVATE windows)
-target_link_libraries(tovrel_windows_tests PRIVATE tovrel_host_support gtest_main version)
+target_include_directories(tovrel_windows_tests PRIVATE windows ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tovrel_windows_tests PRIVATE tovrel_host_support tovrel_core gtest_main
+  version)
 tovrel_static_runtime(tovrel_windows_tests)
 # Beside the DLL and plugin-host.exe, where the tests look for them.
 set_target_properties(tovrel_windows_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -13,6 +13,7 @@
 
 #include "module_life.h"
 #include "plugin.h"
+#include "result_buffer.h"
 
 namespace {
 
@@ -63,8 +64,6 @@ void operator delete[](void* block, std::size_t) noexcept {
 namespace tovrel {
 namespace {
 
-constexpr char kSentinel = static_cast<char>(0xAA);
-
 // Counts the notices it is asked to show and allocates nothing itself, so
 // every allocation counted is the module's. May run one nested call.
 class QuietNotices final : public NoticePresenter {
@@ -80,15 +79,7 @@ class QuietNotices final : public NoticePresenter {
   std::function<void()> during;
 };
 
-struct Buffer {
-  Buffer() { bytes.fill(kSentinel); }
-  int Changed() const {
-    int changed = 0;
-    for (char c : bytes) changed += c != kSentinel;
-    return changed;
-  }
-  std::array<char, 16> bytes;
-};
+using Buffer = testing::ResultBuffer;
 
 struct Scenario {
   const char* what;

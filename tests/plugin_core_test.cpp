@@ -9,26 +9,13 @@
 #include "fake_notices.h"
 #include "module_life.h"
 #include "plugin.h"
+#include "result_buffer.h"
 
 namespace tovrel {
 namespace {
 
 using testing::FakeNotices;
-
-constexpr char kSentinel = static_cast<char>(0xAA);
-
-// A host's result buffer, pre-filled so that every byte a call writes shows.
-struct ResultBuffer {
-  ResultBuffer() { bytes.fill(kSentinel); }
-  char* data() { return bytes.data(); }
-  int Changed() const {
-    int changed = 0;
-    for (char c : bytes) changed += c != kSentinel;
-    return changed;
-  }
-  std::string Text() const { return std::string(bytes.data()); }
-  std::array<char, 16> bytes;
-};
+using testing::ResultBuffer;
 
 class PluginTest : public ::testing::Test {
  protected:

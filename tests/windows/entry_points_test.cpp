@@ -8,19 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "application_title.h"
 #include "module_fixture.h"
 #include "notice_probe_win32.h"
 
 namespace tovrel::testing {
 namespace {
 
+// The title the module gives this test host's notices.
 std::string ProgramTitle() {
   std::string path(MAX_PATH, '\0');
   path.resize(::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  std::string name = path.substr(path.find_last_of('\\') + 1);
-  name = name.substr(0, name.find('.'));
-  ::CharLowerBuffA(name.data() + 1, static_cast<DWORD>(name.size() - 1));
-  return name;
+  return TitleFromProgramPath(path, '\\');
 }
 
 using EntryPointTest = ModuleTest;

@@ -10,23 +10,11 @@
 
 #include "module_library.h"
 #include "notice_driver.h"
+#include "result_buffer.h"
 
 namespace tovrel::testing {
 
 inline constexpr char kModuleFile[] = "tovrel_plugin.dll";
-inline constexpr char kSentinel = static_cast<char>(0xAA);
-
-struct ResultBuffer {
-  ResultBuffer() { bytes.fill(kSentinel); }
-  char* data() { return bytes.data(); }
-  int Changed() const {
-    int changed = 0;
-    for (char c : bytes) changed += c != kSentinel;
-    return changed;
-  }
-  std::string Text() const { return std::string(bytes.data()); }
-  std::array<char, 16> bytes;
-};
 
 class ModuleTest : public ::testing::Test {
  protected:
