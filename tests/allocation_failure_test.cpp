@@ -188,7 +188,8 @@ class AcceptingNotices final : public NoticePresenter {
 
 TEST(AllocationFailure, AttachFailsCleanlyAtEveryAllocationItMakes) {
   AcceptingNotices notices;
-  for (long n = 1;; ++n) {
+  long n = 1;
+  for (;; ++n) {
     SCOPED_TRACE("allocation " + std::to_string(n));
     const long live_before = liveAllocations;
     failed = false;
@@ -204,6 +205,7 @@ TEST(AllocationFailure, AttachFailsCleanlyAtEveryAllocationItMakes) {
     EXPECT_LE(liveAllocations, live_before) << "a failed attach leaked";
     DetachModule();
   }
+  std::printf("attach allocation points tried: %ld\n", n - 1);
   EXPECT_FALSE(ModuleIsInert());
 }
 
