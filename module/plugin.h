@@ -4,12 +4,11 @@
 
 #include <cstdint>
 #include <mutex>
-
 #include <string>
 #include <string_view>
-#include "short_lock.h"
 
 #include "notice.h"
+#include "short_lock.h"
 
 namespace tovrel {
 

@@ -66,6 +66,9 @@ INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_CLOSE:  // the close box, Close on the window menu, Alt+F4
       state->dismissed = true;
       return TRUE;
+    case WM_DESTROY:  // someone else destroyed the notice: nothing left to wait for
+      state->dismissed = true;
+      break;
     default:
       break;
   }

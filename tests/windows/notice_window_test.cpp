@@ -146,6 +146,16 @@ TEST_F(NoticeWindowTest, HostWindowDestroyedWhileUpIsNotTouchedAfter) {
   EXPECT_EQ(calls().initialize(1, 0, 0), 1);
 }
 
+TEST_F(NoticeWindowTest, NoticeDestroyedByTheHostEndsTheCall) {
+  NoticeDriver driver([](const SeenNotice& notice, int) {
+    ::DestroyWindow(notice.window);
+    return true;
+  });
+  ResultBuffer buffer;
+  EXPECT_EQ(calls().parse_tag("x", 0, buffer.data()), 1);
+  EXPECT_EQ(buffer.Text(), "test");
+}
+
 // Keys reach the notice through the system's input queue, modifiers included.
 TEST_F(NoticeWindowTest, EnterAndEscDismissOnlyWithoutModifiers) {
   struct KeyCase {
