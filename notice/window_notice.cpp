@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "application_title.h"
+#include "message_text_win32.h"
 #include "notice.h"
 
 namespace tovrel {
@@ -43,10 +44,28 @@ using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 
 constexpr int kMessageId = 100;
 
-// What the dialog procedure reports back to the loop.
+// What the dialog procedure shares with the notice's loop.
 struct NoticeState {
+  const MessageText* message = nullptr;
+  HFONT font = nullptr;
   bool dismissed = false;
 };
+
+// Paints the message control: its background as the dialog's, then the
+// lines that need painting.
+void DrawMessage(HWND dialog, const NoticeState& state, const DRAWITEMSTRUCT& item) {
+  auto brush = reinterpret_cast<HBRUSH>(::SendMessageA(dialog, WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(item.hDC),
+                                                       reinterpret_cast<LPARAM>(item.hwndItem)));
+  ::FillRect(item.hDC, &item.rcItem, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+  const int previous_mode = ::SetBkMode(item.hDC, TRANSPARENT);
+  const HGDIOBJ previous_font = ::SelectObject(item.hDC, state.font);
+  const bool hide_markers =
+      (::SendMessageA(item.hwndItem, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0;
+  state.message->Draw(item.hDC, item.rcItem, hide_markers);
+  ::SelectObject(item.hDC, previous_font);
+  ::SetBkMode(item.hDC, previous_mode);
+}
 
 INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
@@ -66,6 +85,12 @@ INT_PTR CALLBACK NoticeDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_CLOSE:  // the close box, Close on the window menu, Alt+F4
       state->dismissed = true;
       return TRUE;
+    case WM_DRAWITEM:
+      if (wparam == kMessageId && state->message != nullptr) {
+        DrawMessage(dialog, *state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        return TRUE;
+      }
+      break;
     case WM_DESTROY:  // someone else destroyed the notice: nothing left to wait for
       state->dismissed = true;
       break;
@@ -130,44 +155,35 @@ UniqueFont MessageFont() {
   return font;
 }
 
-// The static control draws its text with exactly these flags; measuring with
-// them gives the same line breaks.
-constexpr UINT kMessageFormat = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS;
-
 struct Layout {
   SIZE client;
   RECT message;
   RECT button;
 };
 
+// The half of the primary screen's width that a message wraps within.
+int WrapWidth() {
+  return std::max(1, ::GetSystemMetrics(SM_CXSCREEN) / 2);
+}
+
 // Sizes follow the font: margins and the button are in dialog units of the
 // message font, so they scale with the user's font and DPI.
-Layout Measure(HFONT font, std::string_view text) {
-  UniqueDc dc{::CreateCompatibleDC(nullptr)};
-  if (!dc) throw NoticeError("cannot measure the notice");
-  ::SelectObject(dc.get(), font);
+Layout Measure(HDC dc, SIZE message) {
   TEXTMETRICA metrics{};
-  ::GetTextMetricsA(dc.get(), &metrics);
+  ::GetTextMetricsA(dc, &metrics);
   SIZE alphabet{};
   constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  ::GetTextExtentPoint32A(dc.get(), kAlphabet.data(), static_cast<int>(kAlphabet.size()),
-                          &alphabet);
+  ::GetTextExtentPoint32A(dc, kAlphabet.data(), static_cast<int>(kAlphabet.size()), &alphabet);
   const int base_x = std::max<int>(1, (alphabet.cx / 26 + 1) / 2);
   const int base_y = std::max<int>(1, metrics.tmHeight);
   const auto dlu_x = [&](int units) { return ::MulDiv(units, base_x, 4); };
   const auto dlu_y = [&](int units) { return ::MulDiv(units, base_y, 8); };
 
-  const int wrap_width = std::max(1, ::GetSystemMetrics(SM_CXSCREEN) / 2);
-  RECT text_rect{0, 0, wrap_width, 0};
-  const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-  ::DrawTextA(dc.get(), text.data(), length, &text_rect, kMessageFormat | DT_CALCRECT);
-  // A single word wider than the wrap width widens the measured rectangle;
-  // the message still stays within the width (the word is clipped).
-  const int text_width = std::min<int>(text_rect.right, wrap_width);
-  const int text_height = std::max<int>(text_rect.bottom, metrics.tmHeight);
+  const int text_width = message.cx;
+  const int text_height = message.cy;
 
   SIZE ok{};
-  ::GetTextExtentPoint32A(dc.get(), "OK", 2, &ok);
+  ::GetTextExtentPoint32A(dc, "OK", 2, &ok);
   const int button_width = std::max<int>(dlu_x(50), ok.cx + 2 * dlu_x(4));
   const int button_height = dlu_y(14);
   const int margin_x = dlu_x(8);
@@ -306,14 +322,20 @@ class WindowNotices final : public NoticePresenter {
   void ShowNotice(std::string_view text) override {
     const std::string message{text};  // the controls want a terminated text
     const UniqueFont font = MessageFont();
-    const Layout layout = Measure(font.get(), text);
-    NoticeState state;
+    const UniqueDc measuring{::CreateCompatibleDC(nullptr)};
+    if (!measuring) throw NoticeError("cannot measure the notice");
+    ::SelectObject(measuring.get(), font.get());
+    const MessageText message_text{measuring.get(), message, WrapWidth()};
+    const Layout layout = Measure(measuring.get(), message_text.Extent());
+    NoticeState state{&message_text, font.get()};
     UniqueWindow dialog;
     HWND ok = nullptr;
     {
       const CommonControlsContext common_controls;
       dialog = CreateNoticeWindow(state);
-      AddControl(dialog.get(), "STATIC", message.c_str(), SS_LEFT | WS_GROUP, kMessageId,
+      // The static holds the text (for anyone reading the window) and leaves
+      // the drawing to us.
+      AddControl(dialog.get(), "STATIC", message.c_str(), SS_OWNERDRAW | WS_GROUP, kMessageId,
                  layout.message, font.get());
       ok = AddControl(dialog.get(), "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
                       layout.button, font.get());

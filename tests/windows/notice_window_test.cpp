@@ -83,17 +83,29 @@ TEST_F(NoticeWindowTest, LooksLikeANoticeAndIsCentredOnTheScreen) {
   EXPECT_NEAR(button_centre, (notice.rect.left + notice.rect.right) / 2, 2);
 }
 
-TEST_F(NoticeWindowTest, LongTextWrapsWithinHalfTheScreenWidth) {
-  std::string text;
-  for (int i = 0; i < 300; ++i) text += "word" + std::to_string(i) + " ";
-  NoticeDriver driver;
-  calls().receive_notify(0, text.c_str(), 0, 0);
-  ASSERT_EQ(driver.seen.size(), 1u);
+TEST_F(NoticeWindowTest, MessageWrapsWithinHalfTheScreenWidth) {
+  const auto message_rect = [&](const std::string& text) {
+    NoticeDriver driver;
+    calls().receive_notify(0, text.c_str(), 0, 0);
+    return driver.seen.at(0).message_rect;
+  };
   const int half = ::GetSystemMetrics(SM_CXSCREEN) / 2;
-  const SeenNotice& notice = driver.seen[0];
-  EXPECT_LE(Width(notice.message_rect), half);
-  EXPECT_GT(Width(notice.message_rect), half * 3 / 4);
-  EXPECT_GT(Height(notice.message_rect), 5 * Height(notice.button_rect));
+  const int line = Height(message_rect("one line"));
+
+  std::string words;
+  for (int i = 0; i < 300; ++i) words += "word" + std::to_string(i) + " ";
+  const RECT wrapped = message_rect(words);
+  EXPECT_LE(Width(wrapped), half);
+  EXPECT_GT(Width(wrapped), half * 3 / 4);
+  EXPECT_GT(Height(wrapped), 5 * line);
+
+  // A word wider than the whole width is broken rather than cut off.
+  const RECT long_word = message_rect(std::string(2000, 'W'));
+  EXPECT_LE(Width(long_word), half);
+  EXPECT_GT(Height(long_word), 3 * line);
+
+  // "\r\n", "\n" and "\r" each start a new line; an empty line keeps its height.
+  EXPECT_EQ(Height(message_rect("a\r\nb\nc\rd\n\ne")), 6 * line);
 }
 
 TEST_F(NoticeWindowTest, TallerThanTheScreenSitsAtTheTopAndEnterStillDismisses) {
