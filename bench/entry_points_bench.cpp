@@ -78,6 +78,8 @@ void ReceiveNotify(benchmark::State& state) {
 // Keeps each run's time per iteration for the table printed at the end.
 class Collector final : public benchmark::ConsoleReporter {
  public:
+  // Plain text: the rows below are read by scripts/bench.
+  Collector() : ConsoleReporter(OO_None) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
