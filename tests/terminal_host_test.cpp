@@ -167,11 +167,15 @@ TEST(TerminalHost, EndOfInputAcknowledges) {
   EXPECT_NE(terminal.Screen().find("Initialize(5) -> 0x00000001"), std::string::npos);
 }
 
-// Without a controlling terminal no notice can be shown: the module says so
-// once and answers every call with 0, writing nothing.
-TEST(TerminalHost, NoTerminalLeavesTheModuleInert) {
+struct Finished {
+  int status;
+  std::string output;  // standard output and standard error together
+};
+
+// Runs a program in a session of its own, with no controlling terminal.
+Finished RunWithoutTerminal(std::vector<std::string> args) {
   int out[2];
-  ASSERT_EQ(::pipe(out), 0);
+  if (::pipe(out) != 0) return {-1, "pipe failed"};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -181,26 +185,63 @@ TEST(TerminalHost, NoTerminalLeavesTheModuleInert) {
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  std::vector<std::string> args{hostPath, modulePath, "tag", "x", "init", "3"};
   auto argv = Argv(args);
   pid_t pid = 0;
-  ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ), 0);
+  const int spawned = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   ::close(out[1]);
-  std::string output;
-  char chunk[4096];
-  for (ssize_t got; (got = ::read(out[0], chunk, sizeof chunk)) > 0;) output.append(chunk, got);
+  Finished finished{-1, {}};
+  if (spawned == 0) {
+    char chunk[4096];
+    for (ssize_t got; (got = ::read(out[0], chunk, sizeof chunk)) > 0;) {
+      finished.output.append(chunk, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    finished.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
   ::close(out[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
+  return finished;
+}
 
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_NE(output.find("the load notice could not be shown"), std::string::npos) << output;
-  EXPECT_NE(output.find("ParseTag(\"x\") -> 0x00000000 result \"\" (0 bytes changed)"),
+// Without a controlling terminal no notice can be shown: the module says so
+// once and answers every call with 0, writing nothing.
+TEST(TerminalHost, NoTerminalLeavesTheModuleInert) {
+  const Finished run = RunWithoutTerminal({hostPath, modulePath, "tag", "x", "init", "3"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("the load notice could not be shown"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("ParseTag(\"x\") -> 0x00000000 result \"\" (0 bytes changed)"),
             std::string::npos)
-      << output;
-  EXPECT_NE(output.find("Initialize(3) -> 0x00000000"), std::string::npos) << output;
+      << run.output;
+  EXPECT_NE(run.output.find("Initialize(3) -> 0x00000000"), std::string::npos) << run.output;
+}
+
+TEST(TerminalHost, CommandLineErrorsAndLoadFailures) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "usage: plugin-host"},
+      {{}, 2, "no module given"},
+      {{modulePath, "tag"}, 2, "missing a text after tag"},
+      {{modulePath, "init", "x"}, 2, "init needs a 32-bit integer"},
+      {{modulePath, "dance"}, 2, "unknown call 'dance'"},
+      {{"--auto-ack", "10", modulePath}, 2, "need the Windows host"},
+      {{modulePath, "tag", "a", "{", "tag", "b", "}"}, 2, "need the Windows host"},
+      {{"/nonexistent/module.so"}, 1, "cannot load /nonexistent/module.so: "},
+      {{"libm.so.6"}, 1, "the module does not export Initialize"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{hostPath};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const Finished run = RunWithoutTerminal(args);
+    EXPECT_EQ(run.status, c.status) << run.output;
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+  }
 }
 
 // Each load shows its notice again, and the heap comes back to where it was.
