@@ -19,9 +19,11 @@ constexpr std::uintptr_t kRuntimeHandlesPerLoad = 0;
 #else
 constexpr int kCycles = 200;  // 32-bit Wine runs under an emulator here
 // The 32-bit GCC runtime linked into the DLL registers its unwind tables at
-// load, and that registration takes two kernel handles which nothing returns
-// at unload: a C DLL that links only the registration does the same. The
-// 64-bit runtime unwinds from tables the loader knows, and takes none.
+// load under a lock, and the statically linked thread library behind that
+// lock keeps a record of the calling thread (two kernel handles) that is
+// freed when the thread ends, not when the DLL unloads: a C DLL that only
+// calls pthread_self() does the same. The 64-bit runtime unwinds from
+// tables the loader knows, takes no lock at load, and keeps nothing.
 constexpr std::uintptr_t kRuntimeHandlesPerLoad = 2;
 #endif
 constexpr int kWarmUpCycles = 20;
