@@ -31,12 +31,4 @@ inline constexpr std::array<EntryPointName, 5> kEntryPoints{{
     {"Initialize", 5},
 }};
 
-// A result buffer never receives more than "test" and its zero byte.
-inline constexpr std::size_t kLongestResult = 5;
-
-// A boolean result: the host reads only the low byte.
-inline bool IsTrue(std::int32_t result) {
-  return (result & 0xff) != 0;
-}
-
 }  // namespace tovrel::host

@@ -37,7 +37,4 @@ NoticePresenter& SystemNotices();
 // once, when the module is attached to the host's process.
 void FixApplicationTitle();
 
-// The title fixed by FixApplicationTitle; empty before it ran.
-std::string_view ApplicationTitle();
-
 }  // namespace tovrel

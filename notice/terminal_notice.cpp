@@ -91,8 +91,4 @@ void FixApplicationTitle() {
   applicationTitle = TitleFromProgramPath(ProgramFilePath(), '/');
 }
 
-std::string_view ApplicationTitle() {
-  return applicationTitle;
-}
-
 }  // namespace tovrel

@@ -405,8 +405,4 @@ void FixApplicationTitle() {
   applicationTitle = std::move(title);
 }
 
-std::string_view ApplicationTitle() {
-  return applicationTitle;
-}
-
 }  // namespace tovrel
